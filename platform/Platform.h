@@ -36,8 +36,8 @@ bool ReadDirectoryChangesW(HANDLE directory, void* buffer, DWORD bufferLength, b
 /// Blocks until a completion is queued on `port` (or `milliseconds` pass; INFINITE waits for ever).
 /// Stores the completion's OVERLAPPED pointer, or nullptr for a posted completion without one and for a
 /// failed wait (closed or unknown port). Returns false when the wait failed or timed out.
-bool GetQueuedCompletionStatus(HANDLE port, DWORD* bytesTransferred, ULONG_PTR* completionKey,
-                               OVERLAPPED** overlapped, DWORD milliseconds);
+bool GetQueuedCompletionStatus(HANDLE port, DWORD* bytesTransferred, ULONG_PTR* completionKey, OVERLAPPED** overlapped,
+                               DWORD milliseconds);
 
 /// Queues a completion on `port`, waking one waiter.
 bool PostQueuedCompletionStatus(HANDLE port, DWORD bytesTransferred, ULONG_PTR completionKey, OVERLAPPED* overlapped);
@@ -59,12 +59,13 @@ std::u16string MultiByteToWideChar(std::string_view bytes);
 /// Fields only grow; everything is a snapshot.
 struct WatchStatus
 {
-    std::uint64_t overflows = 0;             ///< reads completed with 0 bytes because changes were lost
-    std::uint64_t watchedDirectories = 0;    ///< directories currently registered with the kernel
-    std::uint64_t unwatchedDirectories = 0;  ///< directories skipped because a kernel limit was reached
-    std::string limitName;                   ///< the limit that was hit, e.g. "fs.inotify.max_user_watches"
-    bool registrationComplete = false;       ///< the initial walk of the subtree has finished
-    bool directoryGone = false;              ///< the watched directory was removed or moved away
+    std::uint64_t overflows = 0;            ///< reads completed with 0 bytes because changes were lost
+    std::uint64_t watchedDirectories = 0;   ///< directories currently registered with the kernel
+    std::uint64_t unwatchedDirectories = 0; ///< directories skipped because a kernel limit was reached
+    std::string limitName;                  ///< the limit that was hit, e.g. "fs.inotify.max_user_watches"
+    bool registrationComplete = false;      ///< the initial walk of the subtree has finished
+    bool directoryGone = false;             ///< the watched directory was removed or moved away
+    std::string failure;                    ///< why the watch stopped on its own error, if it did
 };
 
 /// Snapshot of a directory handle's watch. Returns false for an unknown or closed handle.

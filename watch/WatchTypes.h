@@ -34,8 +34,7 @@ enum class TWatchFilter : std::uint8_t
 };
 
 /// A one-byte set in which bit n stands for the element of ordinal n.
-template <typename E, unsigned Count>
-class ByteSet
+template <typename E, unsigned Count> class ByteSet
 {
 public:
     constexpr ByteSet() = default;
@@ -52,10 +51,7 @@ public:
     [[nodiscard]] constexpr bool contains(E e) const { return (m_bits & bit(e)) != 0; }
     [[nodiscard]] constexpr bool empty() const { return m_bits == 0; }
     [[nodiscard]] constexpr ByteSet with(E e) const { return fromByte(static_cast<std::uint8_t>(m_bits | bit(e))); }
-    [[nodiscard]] constexpr ByteSet without(E e) const
-    {
-        return fromByte(static_cast<std::uint8_t>(m_bits & ~bit(e)));
-    }
+    [[nodiscard]] constexpr ByteSet without(E e) const { return fromByte(static_cast<std::uint8_t>(m_bits & ~bit(e))); }
     constexpr bool operator==(const ByteSet&) const = default;
 
 private:

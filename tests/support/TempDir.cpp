@@ -5,7 +5,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
-
 #include <unistd.h>
 
 namespace fs = std::filesystem;

@@ -1,0 +1,80 @@
+# SPDX-License-Identifier: MIT
+# Shared helpers for the end-to-end scripts: a private X server with a window manager, waits with a
+# deadline, and a scratch copy of the program so its branding and icon can be changed per case.
+
+set -uo pipefail
+
+# Re-run the calling script under its own X server, so scripts can run in parallel.
+e2e_ensure_display() {
+    if [[ -z "${TERVANE_E2E_INNER:-}" ]]; then
+        TERVANE_E2E_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    fi
+    openbox --sm-disable >/dev/null 2>&1 &
+    E2E_WM=$!
+    trap 'kill $E2E_WM 2>/dev/null' EXIT
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+        sleep 0.1
+    done
+}
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+pass() { echo "ok: $*"; }
+
+# e2e_find_window NAME-REGEX [SECONDS] -> prints the window id, or fails after the deadline
+e2e_find_window() {
+    timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# e2e_press WINDOW KEYS...: focus the window, then type keys into it
+e2e_press() {
+    local win=$1
+    shift
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    xdotool key --clearmodifiers "$@"
+}
+
+# e2e_wait_exit PID [SECONDS] -> sets E2E_STATUS to the exit status, or 124 on timeout (process killed)
+e2e_wait_exit() {
+    local pid=$1 deadline=$((SECONDS + ${2:-20}))
+    while kill -0 "$pid" 2>/dev/null; do
+        if ((SECONDS > deadline)); then
+            kill -9 "$pid" 2>/dev/null
+            wait "$pid" 2>/dev/null
+            E2E_STATUS=124
+            return
+        fi
+        sleep 0.1
+    done
+    wait "$pid"
+    E2E_STATUS=$?
+}
+
+# e2e_scratch BIN_DIR -> a temp dir holding a copy of the program, its branding file and icon
+e2e_scratch() {
+    local dir
+    dir=$(mktemp -d /tmp/tervane-e2e-XXXXXX)
+    cp "$1/tervane" "$1/zezeruda.dll" "$1/icon.ico" "$dir/"
+    echo "$dir"
+}
+
+# e2e_branding SCRAMBLER OUT LINES...: writes a scrambled branding file from readable lines
+e2e_branding() {
+    local tool=$1 out=$2
+    shift 2
+    printf '%s\n' "$@" >"$out.ini"
+    "$tool" "$out.ini" "$out"
+    rm -f "$out.ini"
+}
+
+e2e_finish() {
+    if ((failures > 0)); then
+        echo "$failures check(s) failed"
+        exit 1
+    fi
+    echo "all checks passed"
+}
