@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool openbox x11-utils imagemagick fonts-dejavu-core
+    xvfb xauth xdotool openbox x11-utils imagemagick fonts-dejavu-core fonts-wine
     dbus dbus-x11 inotify-tools
     clang-format clang-tidy
 )

@@ -94,10 +94,6 @@ void ChangeTranslator::list(int fd, WatchTree::Node& node, bool report)
 {
     const bool reportFiles = report && reportsName(m_settings.filter, false);
     const bool reportDirectories = report && reportsName(m_settings.filter, true);
-    const std::string base = m_tree.path(node);
-    const auto pathOf = [&](std::string_view name) {
-        return base.empty() ? std::string(name) : base + '/' + std::string(name);
-    };
     if (report) {
         m_listedSinceDrain.push_back(node.wd);
     }
@@ -106,7 +102,7 @@ void ChangeTranslator::list(int fd, WatchTree::Node& node, bool report)
             // The creation event for this entry may still be queued; it must not be reported twice.
             node.synthesized.emplace(name);
             if (isDirectory ? reportDirectories : reportFiles) {
-                emit(FILE_ACTION_ADDED, pathOf(name));
+                emit(FILE_ACTION_ADDED, node, name);
             }
         }
         if (isDirectory && m_settings.subtree) {
@@ -148,7 +144,7 @@ void ChangeTranslator::handle(const inotify_event& event)
     } else if ((event.mask & IN_MOVED_TO) != 0) {
         onMovedTo(*node, name, isDirectory, event.cookie);
     } else if (const DWORD action = modificationAction(m_settings.filter, event.mask); action != 0) {
-        emit(action, m_tree.childPath(*node, name));
+        emit(action, *node, name);
     }
 }
 
@@ -158,7 +154,7 @@ void ChangeTranslator::onCreate(WatchTree::Node& parent, const std::string& name
         return; // already reported (and queued) from the listing
     }
     if (reportsName(m_settings.filter, isDirectory)) {
-        emit(FILE_ACTION_ADDED, m_tree.childPath(parent, name));
+        emit(FILE_ACTION_ADDED, parent, name);
     }
     if (isDirectory && m_settings.subtree) {
         queueDirectory(parent, name, true);
@@ -169,7 +165,7 @@ void ChangeTranslator::onDelete(WatchTree::Node& parent, const std::string& name
 {
     parent.synthesized.erase(name);
     if (reportsName(m_settings.filter, isDirectory)) {
-        emit(FILE_ACTION_REMOVED, m_tree.childPath(parent, name));
+        emit(FILE_ACTION_REMOVED, parent, name);
     }
     if (WatchTree::Node* child = m_tree.child(parent, name); isDirectory && child != nullptr) {
         dropSubtree(*child);
@@ -181,8 +177,13 @@ void ChangeTranslator::onMovedFrom(WatchTree::Node& parent, const std::string& n
 {
     parent.synthesized.erase(name);
     const std::size_t index = m_slotBase + m_slots.size();
-    m_slots.push_back({0, true, m_tree.childPath(parent, name), {}});
-    m_moves[cookie] = PendingMove{index, parent.wd, name, isDirectory};
+    m_slots.push_back({0, true, m_tree.childPath(parent, name), {}, -1, {}});
+    PendingMove& move = m_moves[cookie];
+    move = PendingMove{index, parent.wd, name, isDirectory, -1, {}};
+    if (const WatchTree::Node* moving = m_tree.child(parent, name); isDirectory && moving != nullptr) {
+        move.movingWd = moving->wd;
+        m_movingDirectories[moving->wd] = cookie;
+    }
 }
 
 void ChangeTranslator::onMovedTo(WatchTree::Node& parent, const std::string& name, bool isDirectory,
@@ -194,7 +195,7 @@ void ChangeTranslator::onMovedTo(WatchTree::Node& parent, const std::string& nam
     if (it == m_moves.end()) {
         // Moved in from outside the tree: new to us, contents and all.
         if (reported) {
-            emit(FILE_ACTION_ADDED, m_tree.childPath(parent, name));
+            emit(FILE_ACTION_ADDED, parent, name);
         }
         if (isDirectory && m_settings.subtree) {
             queueDirectory(parent, name, true);
@@ -209,6 +210,7 @@ void ChangeTranslator::onMovedTo(WatchTree::Node& parent, const std::string& nam
     pair.action = reported ? FILE_ACTION_RENAMED_OLD_NAME : 0;
     pair.newPath = m_tree.childPath(parent, name);
     if (!isDirectory || !m_settings.subtree) {
+        settleHeld(move, true);
         return;
     }
     WatchTree::Node* from = m_tree.find(move.parentWd);
@@ -216,11 +218,28 @@ void ChangeTranslator::onMovedTo(WatchTree::Node& parent, const std::string& nam
     if (node == nullptr) {
         // Renamed before we got to register it: register it under its new name.
         queueDirectory(parent, name, m_crawled);
+        settleHeld(move, true);
         return;
     }
     std::vector<int> dropped;
     m_tree.move(*node, parent, name, dropped);
     releaseWatches(dropped);
+    settleHeld(move, true);
+}
+
+void ChangeTranslator::settleHeld(const PendingMove& move, bool renamed)
+{
+    m_movingDirectories.erase(move.movingWd);
+    for (const std::size_t index : move.held) {
+        Slot& held = slot(index);
+        held.pending = false;
+        const WatchTree::Node* node = renamed ? m_tree.find(held.heldWd) : nullptr;
+        if (node != nullptr) {
+            held.path = m_tree.childPath(*node, held.heldName);
+        } else {
+            held.action = 0; // happened outside the tree, after the directory left it
+        }
+    }
 }
 
 void ChangeTranslator::endOfDrain()
@@ -234,6 +253,7 @@ void ChangeTranslator::endOfDrain()
         if (move.isDirectory && child != nullptr) {
             dropSubtree(*child); // moved out: its watches would keep reporting from outside the tree
         }
+        settleHeld(move, false);
     }
     m_moves.clear();
     // Every creation event older than these listings has now been read; later ones are new entries.
@@ -260,9 +280,18 @@ void ChangeTranslator::takeRecords(std::vector<ChangeRecord>& out)
     }
 }
 
-void ChangeTranslator::emit(DWORD action, std::string path)
+void ChangeTranslator::emit(DWORD action, const WatchTree::Node& parent, std::string_view name)
 {
-    m_slots.push_back({action, false, std::move(path), {}});
+    // Between a directory's IN_MOVED_FROM and its other half, changes below it cannot be named yet.
+    for (const WatchTree::Node* at = m_movingDirectories.empty() ? nullptr : &parent; at != nullptr;
+         at = at->parent) {
+        if (const auto it = m_movingDirectories.find(at->wd); it != m_movingDirectories.end()) {
+            m_moves[it->second].held.push_back(m_slotBase + m_slots.size());
+            m_slots.push_back({action, true, {}, {}, parent.wd, std::string(name)});
+            return;
+        }
+    }
+    m_slots.push_back({action, false, m_tree.childPath(parent, name), {}, -1, {}});
 }
 
 void ChangeTranslator::queueDirectory(const WatchTree::Node& parent, std::string name, bool report)

@@ -64,6 +64,10 @@ private:
         bool pending = false;
         std::string path;
         std::string newPath;
+        /// For a change inside a directory whose rename is pending: where it happened, to name it once the
+        /// directory's fate is known (renamed within the tree: new path; moved out: not reported).
+        int heldWd = -1;
+        std::string heldName;
     };
     struct PendingMove
     {
@@ -71,6 +75,8 @@ private:
         int parentWd;
         std::string name;
         bool isDirectory;
+        int movingWd = -1; ///< the directory's own watch, if it is registered
+        std::vector<std::size_t> held;
     };
 
     void registerDirectory(const WorkItem& item);
@@ -80,7 +86,8 @@ private:
     void onMovedTo(WatchTree::Node& parent, const std::string& name, bool isDirectory, std::uint32_t cookie);
 
     void list(int fd, WatchTree::Node& node, bool report);
-    void emit(DWORD action, std::string path);
+    void emit(DWORD action, const WatchTree::Node& parent, std::string_view name);
+    void settleHeld(const PendingMove& move, bool renamed);
     void queueDirectory(const WatchTree::Node& parent, std::string name, bool report);
     void dropSubtree(WatchTree::Node& node);
     void releaseWatches(const std::vector<int>& wds);
@@ -93,6 +100,7 @@ private:
     std::deque<Slot> m_slots;
     std::size_t m_slotBase = 0;
     std::unordered_map<std::uint32_t, PendingMove> m_moves;
+    std::unordered_map<int, std::uint32_t> m_movingDirectories; ///< wd -> cookie of its pending rename
     std::vector<int> m_listedSinceDrain;
     std::uint64_t m_unwatched = 0;
     bool m_limitHit = false;

@@ -218,6 +218,11 @@ struct DosCase
     std::string expected;
 };
 
+void PrintTo(const DosCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 constexpr std::uint32_t dos(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
                             unsigned twoSeconds)
 {

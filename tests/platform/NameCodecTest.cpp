@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/Platform.h"
+#include "tests/platform/WatchHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@ namespace {
 
 using tervane::platform::MultiByteToWideChar;
 using tervane::platform::WideCharToMultiByte;
+using tervane::test::LabelOf;
 
 struct NameCase
 {
@@ -39,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"EncodedSurrogate", "\xed\xa0\x80", u"\xDCED\xDCA0\xDC80"},
                       NameCase{"BeyondUnicode", "\xf4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
                       NameCase{"BadContinuationKeepsNext", "\xe2\x82x", u"\xDCE2\xDC82x"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    LabelOf{});
 
 TEST(NameCodec, UnpairedSurrogatesOutsideTheEscapeRangeBecomeQuestionMarks)
 {

@@ -4,13 +4,16 @@
 // wait on the port, decode the records, clear and read again. The test thread plays both engine threads.
 
 #include "platform/Platform.h"
+#include "tests/support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -46,6 +49,15 @@ inline std::string describe(const std::vector<Change>& changes)
     }
     return out;
 }
+
+/// Names TEST_P cases after their `label` field.
+struct LabelOf
+{
+    template <typename Param> std::string operator()(const ::testing::TestParamInfo<Param>& param) const
+    {
+        return param.param.label;
+    }
+};
 
 class Watcher
 {
@@ -100,9 +112,9 @@ public:
         }
     }
 
-    /// Creates the file `relative` below `root` as an end marker and returns everything reported before it:
-    /// since records arrive in order, anything missing or doubled by then is a fault.
-    std::vector<Change> collectUntilMarker(const std::string& root, const std::string& relative = "~end");
+    /// Creates a new file below `root` as an end marker and returns everything reported before it: since
+    /// records arrive in order, anything missing or doubled by then is a fault.
+    std::vector<Change> collectUntilMarker(const std::string& root);
 
     [[nodiscard]] WatchStatus status() const
     {
@@ -140,10 +152,31 @@ private:
 
     DWORD m_filter;
     bool m_subtree;
+    int m_markers = 0;
 };
 
-inline std::vector<Change> Watcher::collectUntilMarker(const std::string& root, const std::string& relative)
+/// Directories below and including `root`, symbolic links not followed.
+inline std::uint64_t directoriesOnDisk(const std::string& root)
 {
+    std::uint64_t count = 1;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        count += it->is_directory(ec) && !it->is_symlink(ec) ? 1 : 0;
+    }
+    return count;
+}
+
+inline std::vector<Change> Watcher::collectUntilMarker(const std::string& root)
+{
+    const std::string relative = "~end" + std::to_string(++m_markers);
+    // New directories are listed on the backend thread; a marker is only "last" once they are registered,
+    // which the status shows (its counts are published together with the listing's records).
+    if (m_subtree) {
+        const std::uint64_t expected = directoriesOnDisk(root);
+        EXPECT_TRUE(waitUntil([&] { return status().watchedDirectories == expected; }))
+            << "watching " << status().watchedDirectories << " of " << expected << " directories";
+    }
     if (std::FILE* file = std::fopen((root + "/" + relative).c_str(), "w")) {
         std::fclose(file);
     }
