@@ -11,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Main.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ShellServices.h"
 #include "watch/TThread.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ int main(int argc, char* argv[])
         SetApplicationTitle(QString::fromLocal8Bit(ReadBrandingTitle(GetBrandingFileName()).c_str()));
         QApplication::setWindowIcon(loadApplicationIcon(iconFileName()));
         InstallHandOffWaker();
+        installShellServices();
         {
             Twnd_rv_Main wnd_rv_Main;
             wnd_rv_Main.show();

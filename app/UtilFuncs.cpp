@@ -3,12 +3,29 @@
 
 #include "platform/Platform.h"
 
+#include <utility>
+
 namespace tervane {
 
 namespace {
 
 constexpr std::string_view kBrandingFileName = "zezeruda.dll";
 constexpr std::string_view kIconFileName = "icon.ico";
+
+// Main thread only, like every caller of the busy section, so none of this is synchronised.
+std::int32_t g_busyCount = 0;
+
+CursorSink& cursorSink()
+{
+    static CursorSink sink;
+    return sink;
+}
+
+LinkOpener& linkOpener()
+{
+    static LinkOpener opener;
+    return opener;
+}
 
 std::string besideExecutable(std::string_view executablePath, std::string_view fileName)
 {
@@ -62,6 +79,56 @@ std::string iconFileName(std::string_view executablePath)
 std::string iconFileName()
 {
     return iconFileName(platform::ExecutablePath());
+}
+
+void setCursorSink(CursorSink sink)
+{
+    cursorSink() = std::move(sink);
+}
+
+void setLinkOpener(LinkOpener opener)
+{
+    linkOpener() = std::move(opener);
+}
+
+std::int32_t BusyCount()
+{
+    return g_busyCount;
+}
+
+void BusyCursorOn()
+{
+    ++g_busyCount;
+    if (cursorSink().setWait) {
+        cursorSink().setWait();
+    }
+}
+
+void BusyCursorOff()
+{
+    if (g_busyCount <= 0) {
+        return;
+    }
+    if (--g_busyCount == 0 && cursorSink().restore) {
+        cursorSink().restore();
+    }
+}
+
+void OpenLink(std::string_view Link)
+{
+    BusyCursorOn();
+    // Ends the section on the way out of an exception too, so the cursor is never left as the hourglass.
+    struct SectionEnd
+    {
+        SectionEnd() = default;
+        SectionEnd(const SectionEnd&) = delete;
+        SectionEnd& operator=(const SectionEnd&) = delete;
+        ~SectionEnd() { BusyCursorOff(); }
+    } end;
+    // A copy, so an opener that replaces itself (a nested event loop may run) is not destroyed mid-call.
+    if (const LinkOpener opener = linkOpener()) {
+        opener(Link);
+    }
 }
 
 } // namespace tervane

@@ -2,6 +2,7 @@
 // Build-time tool: draws the application icon (a folder with a pulse line across it) and writes it as a
 // Windows icon file with 16, 32 and 48 pixel images. app/tervane.svg is the same drawing for the desktop.
 // Usage: tervane-make-icon <icon.ico>
+//        tervane-make-icon --png <size> <file.png>   (an image for the desktop's hicolor icon theme)
 //
 // Drawn in code so the build needs no image tools and the icon has no binary source to keep in step.
 
@@ -10,8 +11,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -160,12 +163,104 @@ std::string dibImage(int size)
     return out;
 }
 
+void putBig32(std::string& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+std::uint32_t crc32(std::string_view bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+        }
+    }
+    return ~crc;
+}
+
+void putChunk(std::string& out, std::string_view type, std::string_view data)
+{
+    putBig32(out, static_cast<std::uint32_t>(data.size()));
+    std::string typed(type);
+    typed += data;
+    out += typed;
+    putBig32(out, crc32(typed));
+}
+
+// A PNG without compression: zlib allows "stored" blocks, which spares the build a compression library
+// at the cost of a few kilobytes per icon.
+std::string pngImage(int size)
+{
+    const std::vector<std::uint8_t> pixels = render(size);
+    const auto width = static_cast<std::size_t>(size);
+    std::string raw;
+    for (std::size_t y = 0; y < width; ++y) {
+        raw.push_back(0); // filter: none
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint8_t* p = &pixels[(y * width + x) * 4];
+            raw.push_back(static_cast<char>(p[2])); // BGRA to RGBA
+            raw.push_back(static_cast<char>(p[1]));
+            raw.push_back(static_cast<char>(p[0]));
+            raw.push_back(static_cast<char>(p[3]));
+        }
+    }
+    std::string zlib{'\x78', '\x01'};
+    constexpr std::size_t kMaxStored = 65535;
+    for (std::size_t at = 0; at < raw.size() || at == 0; at += kMaxStored) {
+        const std::size_t length = std::min(kMaxStored, raw.size() - at);
+        zlib.push_back(at + length >= raw.size() ? 1 : 0); // final-block flag, type "stored"
+        put16(zlib, static_cast<unsigned>(length));
+        put16(zlib, static_cast<unsigned>(~length & 0xFFFF));
+        zlib.append(raw, at, length);
+    }
+    std::uint32_t a = 1, b = 0;
+    for (const char c : raw) {
+        a = (a + static_cast<std::uint8_t>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    putBig32(zlib, b << 16 | a);
+
+    std::string header;
+    putBig32(header, static_cast<std::uint32_t>(size));
+    putBig32(header, static_cast<std::uint32_t>(size));
+    header += std::string{'\x08', '\x06', '\0', '\0', '\0'}; // 8 bits per channel, RGBA, no interlace
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    putChunk(png, "IHDR", header);
+    putChunk(png, "IDAT", zlib);
+    putChunk(png, "IEND", {});
+    return png;
+}
+
+bool writeFile(const char* program, const char* path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot write %s\n", program, path);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string_view(argv[1]) == "--png") {
+        const int size = std::atoi(argv[2]);
+        if (size < 1 || size > 1024) {
+            std::fprintf(stderr, "%s: size must be 1 to 1024 pixels\n", argv[0]);
+            return 2;
+        }
+        return writeFile(argv[0], argv[3], pngImage(size)) ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <icon.ico>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <icon.ico>\n       %s --png <size> <file.png>\n", argv[0], argv[0]);
         return 2;
     }
     constexpr std::array<int, 3> kSizes{16, 32, 48};
@@ -195,12 +290,5 @@ int main(int argc, char** argv)
         file += image;
     }
 
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-        return 1;
-    }
-    return 0;
+    return writeFile(argv[0], argv[1], file) ? 0 : 1;
 }

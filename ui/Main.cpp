@@ -2,17 +2,22 @@
 #include "ui/Main.h"
 
 #include "app/Branding.h"
+#include "app/Exception.h"
 #include "app/UtilFuncs.h"
 #include "app/globals.h"
 #include "platform/Platform.h"
+#include "ui/About.h"
 #include "ui/AccessKeys.h"
 #include "ui/Application.h"
 #include "ui/LogModel.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ShowFileProperties.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHeaderView>
@@ -92,6 +97,9 @@ Twnd_rv_Main::Twnd_rv_Main(QWidget* parent, Hooks hooks)
     if (FHooks.directory.empty()) {
         FHooks.directory = platform::DefaultDirectory();
     }
+    if (!FHooks.browseForFolder) {
+        FHooks.browseForFolder = &Twnd_rv_Main::BrowseForFolder;
+    }
     if (FHooks.brandingFile.empty()) {
         FHooks.brandingFile = GetBrandingFileName();
     }
@@ -125,6 +133,7 @@ Twnd_rv_Main::Twnd_rv_Main(QWidget* parent, Hooks hooks)
     FDiskMon->SetOnChange([this](TQuorvel_DiskMonitor* sender, TWatchAction action, std::string name) {
         DiskMonChange(sender, action, name);
     });
+    FDiskMon->SetOnReadHandled([this] { UpdateWatchHealth(); });
 
     // Each time the event queue runs empty; the dispatcher then sleeps until the next event.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -159,7 +168,13 @@ QAction* Twnd_rv_Main::addItem(QMenu* menu, const char* name, const char* captio
     action->setCheckable(autoCheck); // Qt toggles the mark before triggered(), as an auto-check item does
     action->setChecked(checked);
     action->setData(tag);
-    connect(action, &QAction::triggered, this, [this, action, handler] { (this->*handler)(action); });
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        try {
+            (this->*handler)(action);
+        } catch (const std::exception& e) {
+            ReportHandlerError(this, e);
+        }
+    });
     menu->addAction(action);
     return action;
 }
@@ -261,7 +276,13 @@ void Twnd_rv_Main::createList()
         PopupMenuPopup();
         PopupMenu->popup(List->viewport()->mapToGlobal(pos));
     });
-    connect(List, &QAbstractItemView::doubleClicked, this, [this] { cmProps(List); });
+    connect(List, &QAbstractItemView::doubleClicked, this, [this] {
+        try {
+            cmProps(List);
+        } catch (const std::exception& e) {
+            ReportHandlerError(this, e);
+        }
+    });
 }
 
 void Twnd_rv_Main::createLegend()
@@ -318,6 +339,14 @@ void Twnd_rv_Main::createStatusBar()
     FStatusPanel = new QLabel(sb);
     FStatusPanel->setObjectName(QStringLiteral("sbPanel0"));
     sb->addWidget(FStatusPanel, 1); // the only panel always reaches the right edge
+    // Our addition: why nothing is watched, or what was lost. It sits apart so the count keeps its text.
+    FWatchHealth = new QLabel(sb);
+    FWatchHealth->setObjectName(QStringLiteral("WatchHealth"));
+    QPalette warn = FWatchHealth->palette();
+    warn.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    FWatchHealth->setPalette(warn);
+    FWatchHealth->setVisible(false);
+    sb->addPermanentWidget(FWatchHealth);
     setStatusBar(sb);
 }
 
@@ -346,8 +375,8 @@ void Twnd_rv_Main::FormCreate()
         LoadBranding();
         if (FHooks.platformCheck()) {
             FDiskMon->SetActive(true);
-            setWindowTitle(ApplicationTitle() + QStringLiteral(" - [") +
-                           QString::fromLocal8Bit(FDiskMon->Directory().c_str()) + QStringLiteral("]"));
+            setCaption();
+            UpdateWatchHealth();
         } else {
             showMessageBox(nullptr, QStringLiteral("Warning"), QStringLiteral("This application requires NT platform."),
                            BoxIcon::Warning);
@@ -407,6 +436,7 @@ void Twnd_rv_Main::ApplicationEventsIdle()
     mmActive->setChecked(FDiskMon->Active());
     mmProps->setEnabled(EntryPropertiesAvailable());
     mmWS->setChecked(FDiskMon->WatchSubtree());
+    UpdateWatchHealth();
 }
 
 void Twnd_rv_Main::PopupMenuPopup()
@@ -417,20 +447,201 @@ void Twnd_rv_Main::PopupMenuPopup()
 // ---------------------------------------------------------------------------------------------------------
 // Commands
 
-void Twnd_rv_Main::mmActiveClick(QObject* /*Sender*/) {}
-void Twnd_rv_Main::mmSetdirectoryClick(QObject* /*Sender*/) {}
-void Twnd_rv_Main::Clearlog1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::cmProps(QObject* /*Sender*/) {}
-void Twnd_rv_Main::mmExitClick(QObject* /*Sender*/) {}
-void Twnd_rv_Main::mmWSClick(QObject* /*Sender*/) {}
-void Twnd_rv_Main::cmAction(QObject* /*Sender*/) {}
-void Twnd_rv_Main::cmNotify(QObject* /*Sender*/) {}
-void Twnd_rv_Main::HelpContent1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::HowTosTutorialVideos1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::HomePage1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::MoreFreeTools1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::CheckforUpdates1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::ContactTechnicalSupport1Click(QObject* /*Sender*/) {}
-void Twnd_rv_Main::About1Click(QObject* /*Sender*/) {}
+void Twnd_rv_Main::setCaption()
+{
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - [") + QString::fromLocal8Bit(FDiskMon->Directory().c_str()) +
+                   QStringLiteral("]"));
+}
+
+// Only the switch-on is guarded: a refused start is shown and leaves the watch off. Other exceptions
+// travel on and are reported as handler errors.
+void Twnd_rv_Main::guardedSetActive(bool value)
+{
+    try {
+        if (value && FHooks.beforeActivate) {
+            FHooks.beforeActivate();
+        }
+        FDiskMon->SetActive(value);
+    } catch (const Exception& e) {
+        showMessageBox(this, QStringLiteral("Error"), QString::fromLocal8Bit(e.what()), BoxIcon::Stop);
+        FDiskMon->SetActive(false);
+    }
+    UpdateWatchHealth();
+}
+
+// Stop, change, restart: no setting is ever written while the component is active.
+template <typename Change>
+void Twnd_rv_Main::restartWith(Change&& change)
+{
+    const bool wasActive = FDiskMon->Active();
+    FDiskMon->SetActive(false);
+    change();
+    guardedSetActive(wasActive);
+}
+
+void Twnd_rv_Main::mmActiveClick(QObject* /*Sender*/)
+{
+    guardedSetActive(!FDiskMon->Active());
+}
+
+void Twnd_rv_Main::mmSetdirectoryClick(QObject* /*Sender*/)
+{
+    const bool wasActive = FDiskMon->Active();
+    const std::string initial = FDiskMon->Directory();
+    const auto chosen = FHooks.browseForFolder(this, QStringLiteral("Select directory to watch"), initial);
+    if (!chosen) {
+        return; // cancelled: the running watch was never interrupted
+    }
+    FDiskMon->SetActive(false);
+    FDiskMon->SetDirectory(*chosen);
+    setCaption();
+    guardedSetActive(wasActive);
+}
+
+std::optional<std::string> Twnd_rv_Main::BrowseForFolder(QWidget* owner, const QString& title,
+                                                         const std::string& initial)
+{
+    QFileDialog dialog(owner, title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    // Qt's own dialog runs a nested event loop of ours, so changes keep being logged while it is open.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setObjectName(QStringLiteral("FolderBrowser"));
+    const QString start = QString::fromLocal8Bit(initial.c_str());
+    if (!initial.empty() && QFileInfo(start).isDir()) {
+        dialog.setDirectory(start);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    if (!QFileInfo(path).isDir()) {
+        return std::nullopt;
+    }
+    return path.toLocal8Bit().toStdString();
+}
+
+void Twnd_rv_Main::Clearlog1Click(QObject* /*Sender*/)
+{
+    if (showMessageBox(this, QStringLiteral("Confirm"), QStringLiteral("Clear log?"), BoxIcon::Question,
+                       BoxButtons::YesNo) != BoxResult::Yes) {
+        return;
+    }
+    FLog->clear();
+    FStatusPanel->setText(QStringLiteral("Event count: %1").arg(FLog->totalRows()));
+}
+
+void Twnd_rv_Main::cmProps(QObject* /*Sender*/)
+{
+    // A double click reaches here with no menu state in between: this test is the only guard.
+    if (!EntryPropertiesAvailable()) {
+        return;
+    }
+    ShowFileProperties(this, FLog->fullPathAt(selectedRow()));
+}
+
+void Twnd_rv_Main::mmExitClick(QObject* /*Sender*/)
+{
+    close();
+}
+
+void Twnd_rv_Main::mmWSClick(QObject* Sender)
+{
+    const bool subtree = qobject_cast<QAction*>(Sender)->isChecked();
+    restartWith([&] { FDiskMon->SetWatchSubtree(subtree); });
+}
+
+void Twnd_rv_Main::cmAction(QObject* Sender)
+{
+    const auto* item = qobject_cast<QAction*>(Sender);
+    const auto element = static_cast<TWatchAction>(item->data().toInt());
+    const TWatchActionSet current = FDiskMon->WatchAction();
+    const TWatchActionSet next = item->isChecked() ? current.with(element) : current.without(element);
+    restartWith([&] { FDiskMon->SetWatchAction(next); });
+}
+
+void Twnd_rv_Main::cmNotify(QObject* Sender)
+{
+    const auto* item = qobject_cast<QAction*>(Sender);
+    const auto element = static_cast<TWatchFilter>(item->data().toInt());
+    const TWatchFilterSet current = FDiskMon->WatchFilter();
+    const TWatchFilterSet next = item->isChecked() ? current.with(element) : current.without(element);
+    restartWith([&] { FDiskMon->SetWatchFilter(next); });
+}
+
+void Twnd_rv_Main::HelpContent1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpContentLink);
+}
+
+void Twnd_rv_Main::HowTosTutorialVideos1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpHowTosTutorialVideosLink);
+}
+
+void Twnd_rv_Main::HomePage1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpHomePageLink);
+}
+
+void Twnd_rv_Main::MoreFreeTools1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpMoreFreeToolsLink);
+}
+
+void Twnd_rv_Main::CheckforUpdates1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpCheckForUpdatesLink);
+}
+
+void Twnd_rv_Main::ContactTechnicalSupport1Click(QObject* /*Sender*/)
+{
+    OpenLink(GlobalVars.HelpSupportLink);
+}
+
+void Twnd_rv_Main::About1Click(QObject* /*Sender*/)
+{
+    ShowAboutBox(this);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Watch health: what the component's Active flag cannot say
+
+void Twnd_rv_Main::UpdateWatchHealth()
+{
+    QString text;
+    using Stall = TQuorvel_DiskMonitor::Stall;
+    const Stall stall = FDiskMon->Active() ? FDiskMon->StallReason() : Stall::None;
+    const auto reason = [&] {
+        return QString::fromLocal8Bit(platform::SystemErrorText(FDiskMon->StallError()).c_str());
+    };
+    platform::WatchStatus status;
+    if (stall == Stall::ReadRefused && FDiskMon->WatchFilter().empty()) {
+        text = QStringLiteral("Not watching: no notification kind selected");
+    } else if (stall == Stall::CannotOpen) {
+        text = QStringLiteral("Not watching: cannot open the directory (%1)").arg(reason());
+    } else if (stall != Stall::None) {
+        text = QStringLiteral("Not watching: %1").arg(reason());
+    } else if (FDiskMon->WatchStatus(status)) {
+        QStringList parts;
+        if (status.directoryGone) {
+            parts << QStringLiteral("Not watching: the watched directory is gone");
+        }
+        if (status.overflows > 0) {
+            parts << QStringLiteral("Changes lost: the kernel's queue overflowed (%1×)").arg(status.overflows);
+        }
+        if (status.unwatchedDirectories > 0) {
+            parts << QStringLiteral("%1 folders not watched: %2 reached")
+                         .arg(status.unwatchedDirectories)
+                         .arg(QString::fromStdString(status.limitName));
+        }
+        text = parts.join(QStringLiteral("; "));
+    }
+    if (FWatchHealth->text() != text) {
+        FWatchHealth->setText(text);
+        FWatchHealth->setToolTip(text);
+        FWatchHealth->setVisible(!text.isEmpty());
+    }
+}
 
 } // namespace tervane

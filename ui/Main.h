@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QFrame;
@@ -42,6 +44,13 @@ public:
         std::string directory;
         /// The branding file read by LoadBranding; by default the one beside the executable.
         std::string brandingFile;
+        /// The folder browser: returns the chosen directory, or nothing when cancelled. By default a
+        /// modal directory dialog; tests answer it here.
+        std::function<std::optional<std::string>(QWidget* owner, const QString& title, const std::string& initial)>
+            browseForFolder;
+        /// Runs just before a command switches the watch on. Tests throw here to stand for the thread
+        /// facility refusing to release the worker, which no real directory can provoke.
+        std::function<void()> beforeActivate;
     };
 
     explicit Twnd_rv_Main(QWidget* parent = nullptr, Hooks hooks = {});
@@ -136,6 +145,12 @@ public:
     QLabel* Label3 = nullptr;
     QStatusBar* sb = nullptr;
     QLabel* FStatusPanel = nullptr; ///< the status bar's one panel
+    QLabel* FWatchHealth = nullptr; ///< why nothing is watched, or what was lost; empty when all is well
+
+    /// The modal directory dialog used when no browser hook is installed.
+    static std::optional<std::string> BrowseForFolder(QWidget* owner, const QString& title, const std::string& initial);
+    /// Refreshes FWatchHealth from the component.
+    void UpdateWatchHealth();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -151,6 +166,10 @@ private:
     void createLegend();
     void createStatusBar();
     [[nodiscard]] int selectedRow() const;
+    void setCaption();
+    template <typename Change>
+    void restartWith(Change&& change);
+    void guardedSetActive(bool value);
 
     Hooks FHooks;
     LogModel* FLog = nullptr;

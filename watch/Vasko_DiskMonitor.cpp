@@ -102,6 +102,9 @@ void TWatchThread::Execute()
             // no longer the component's, and the buffer may hold a newer read.
             if (gate->alive && monitor->FGeneration == generation) {
                 monitor->ProcessNotifications();
+                if (monitor->FOnReadHandled) {
+                    monitor->FOnReadHandled();
+                }
             }
         });
         if (Terminated()) {

@@ -17,6 +17,7 @@
 #include "watch/WatchTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -77,6 +78,12 @@ public:
     [[nodiscard]] const TEventChange& OnChange() const { return FOnChange; }
     void SetOnChange(TEventChange Value) { FOnChange = std::move(Value); }
 
+    /// Raised on the main thread after each completed read has been handled, whether or not it reported
+    /// anything: a front end's cue to look at WatchStatus (an overflow or a vanished directory completes a
+    /// read with no records).
+    [[nodiscard]] const std::function<void()>& OnReadHandled() const { return FOnReadHandled; }
+    void SetOnReadHandled(std::function<void()> Value) { FOnReadHandled = std::move(Value); }
+
     /// Decodes the records of the completed read in FNotificationBuffer and raises OnChange for each.
     /// Run by the worker's hand-off on the main thread; also callable by tests on a crafted buffer.
     void ProcessNotifications();
@@ -115,6 +122,7 @@ private:
     std::string FDirectory;
     TWatchThread* FWatchThread = nullptr; // owned by the thread registry; see TThread
     TEventChange FOnChange;
+    std::function<void()> FOnReadHandled;
     bool FActive = false;
     bool FWatchSubtree = true;
     platform::UniqueHandle FCompletionPort{0};

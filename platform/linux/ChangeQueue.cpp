@@ -9,7 +9,10 @@ namespace {
 
 constexpr const char* kWatchLimitName = "fs.inotify.max_user_watches";
 
-std::error_code errc(std::errc code) { return std::make_error_code(code); }
+std::error_code errc(std::errc code)
+{
+    return std::make_error_code(code);
+}
 
 } // namespace
 
@@ -36,7 +39,7 @@ std::error_code ChangeQueue::beginRead(void* buffer, DWORD length, OVERLAPPED* o
     }
     if (m_endSignalled) {
         return m_status.directoryGone ? errc(std::errc::no_such_file_or_directory)
-                                       : makeError(PlatformError::BackendFailed);
+                                      : makeError(PlatformError::BackendFailed);
     }
     if (buffer == nullptr || !m_bound) {
         return errc(std::errc::invalid_argument);

@@ -10,11 +10,17 @@ namespace {
 constexpr std::size_t kHeaderSize = offsetof(FILE_NOTIFY_INFORMATION, FileName);
 
 // The caller's buffer is raw bytes; copying through memcpy keeps us clear of aliasing and alignment rules.
-void putDword(unsigned char* at, DWORD value) { std::memcpy(at, &value, sizeof value); }
+void putDword(unsigned char* at, DWORD value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
 
 } // namespace
 
-std::size_t recordSize(const ChangeRecord& record) { return kHeaderSize + record.name.size() * sizeof(char16_t); }
+std::size_t recordSize(const ChangeRecord& record)
+{
+    return kHeaderSize + record.name.size() * sizeof(char16_t);
+}
 
 DWORD writeRecords(std::deque<ChangeRecord>& records, void* buffer, DWORD length)
 {

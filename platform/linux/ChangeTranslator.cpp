@@ -8,16 +8,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
-
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace tervane::platform {
 
 namespace {
 
-std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+std::string descriptorPath(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
 
 } // namespace
 
@@ -44,13 +46,26 @@ void ChangeTranslator::registerNext()
     registerDirectory(item);
     if (m_work.empty()) {
         m_crawled = true;
+        m_parent = {}; // an open directory would hold back its IN_DELETE_SELF
     }
+}
+
+int ChangeTranslator::parentDescriptor(const WatchTree::Node& parent)
+{
+    // Siblings sit next to each other in the queue, so one cached parent saves walking the whole path
+    // for nearly every directory. A descriptor also follows its directory through renames.
+    if (m_parent.wd != parent.wd || !m_parent.fd.valid()) {
+        const std::string absolute = m_settings.rootPath + '/' + m_tree.path(parent);
+        m_parent.fd.reset(::open(absolute.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        m_parent.wd = parent.wd;
+    }
+    return m_parent.fd.get();
 }
 
 void ChangeTranslator::registerDirectory(const WorkItem& item)
 {
     if (item.parentWd < 0) {
-        FileDescriptor fd(::openat(m_settings.rootFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor fd(::open(m_settings.rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd.valid() && m_tree.root() != nullptr) {
             list(fd.get(), *m_tree.root(), false);
         }
@@ -62,9 +77,8 @@ void ChangeTranslator::registerDirectory(const WorkItem& item)
     }
     // Opening first and watching the open directory through /proc ties the watch to exactly what we list,
     // even if the path is renamed under us; O_NOFOLLOW keeps symbolic links out of the tree.
-    const std::string relative = m_tree.childPath(*parent, item.name);
-    FileDescriptor fd(
-        ::openat(m_settings.rootFd, relative.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::openat(parentDescriptor(*parent), item.name.c_str(),
+                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         return; // removed meanwhile, a symbolic link, or not readable: not fatal
     }
@@ -143,6 +157,8 @@ void ChangeTranslator::handle(const inotify_event& event)
         onMovedFrom(*node, name, isDirectory, event.cookie);
     } else if ((event.mask & IN_MOVED_TO) != 0) {
         onMovedTo(*node, name, isDirectory, event.cookie);
+    } else if (isDirectory && (event.mask & IN_ACCESS) != 0) {
+        return; // listing a directory, our own crawl included, is not what a last-access watcher is after
     } else if (const DWORD action = modificationAction(m_settings.filter, event.mask); action != 0) {
         emit(action, *node, name);
     }
@@ -283,8 +299,7 @@ void ChangeTranslator::takeRecords(std::vector<ChangeRecord>& out)
 void ChangeTranslator::emit(DWORD action, const WatchTree::Node& parent, std::string_view name)
 {
     // Between a directory's IN_MOVED_FROM and its other half, changes below it cannot be named yet.
-    for (const WatchTree::Node* at = m_movingDirectories.empty() ? nullptr : &parent; at != nullptr;
-         at = at->parent) {
+    for (const WatchTree::Node* at = m_movingDirectories.empty() ? nullptr : &parent; at != nullptr; at = at->parent) {
         if (const auto it = m_movingDirectories.find(at->wd); it != m_movingDirectories.end()) {
             m_moves[it->second].held.push_back(m_slotBase + m_slots.size());
             m_slots.push_back({action, true, {}, {}, parent.wd, std::string(name)});

@@ -7,17 +7,17 @@
 #include "platform/Win32Types.h"
 #include "platform/linux/ChangeQueue.h"
 #include "platform/linux/ChangeRecord.h"
+#include "platform/linux/FileDescriptor.h"
 #include "platform/linux/WatchTree.h"
 
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <sys/inotify.h>
+#include <sys/types.h>
 #include <unordered_map>
 #include <utility>
 #include <vector>
-
-#include <sys/inotify.h>
-#include <sys/types.h>
 
 namespace tervane::platform {
 
@@ -27,7 +27,7 @@ public:
     struct Settings
     {
         int inotifyFd = -1;
-        int rootFd = -1;
+        std::string rootPath; ///< absolute
         dev_t rootDevice = 0;
         DWORD filter = 0;
         bool subtree = false;
@@ -55,7 +55,7 @@ private:
     {
         int parentWd; ///< -1 for the root, whose watch already exists
         std::string name;
-        bool report;  ///< report the entries found: the directory is new to the tree
+        bool report; ///< report the entries found: the directory is new to the tree
     };
     /// A record in output order; a rename's slot is held open until its other half arrives.
     struct Slot
@@ -80,6 +80,7 @@ private:
     };
 
     void registerDirectory(const WorkItem& item);
+    int parentDescriptor(const WatchTree::Node& parent);
     void onCreate(WatchTree::Node& parent, const std::string& name, bool isDirectory);
     void onDelete(WatchTree::Node& parent, const std::string& name, bool isDirectory);
     void onMovedFrom(WatchTree::Node& parent, const std::string& name, bool isDirectory, std::uint32_t cookie);
@@ -102,6 +103,11 @@ private:
     std::unordered_map<std::uint32_t, PendingMove> m_moves;
     std::unordered_map<int, std::uint32_t> m_movingDirectories; ///< wd -> cookie of its pending rename
     std::vector<int> m_listedSinceDrain;
+    struct
+    {
+        int wd = -1;
+        FileDescriptor fd;
+    } m_parent; ///< the directory whose entries are being registered
     std::uint64_t m_unwatched = 0;
     bool m_limitHit = false;
     bool m_crawled = false;

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,7 +41,7 @@ bool isDirectoryEntry(int directoryFd, const char* name, unsigned char type)
 
 std::error_code listDirectory(int directoryFd, const std::function<bool(std::string_view, bool)>& entry)
 {
-    alignas(LinuxDirent64) std::array<char, 32768> buffer{};
+    alignas(LinuxDirent64) std::array<char, 32768> buffer; // filled by the kernel; no need to clear
     for (;;) {
         const long n = ::syscall(SYS_getdents64, directoryFd, buffer.data(), buffer.size());
         if (n < 0) {

@@ -1,28 +1,39 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/DirectoryObject.h"
 
-#include <cerrno>
-#include <string>
+#include "platform/linux/FileDescriptor.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <stdlib.h>
+#include <string>
 
 namespace tervane::platform {
 
 std::shared_ptr<DirectoryObject> DirectoryObject::open(std::string_view path, std::error_code& ec)
 {
     const std::string terminated(path);
-    // An open descriptor locks nobody out on Linux; it keeps the watch on this very directory.
-    FileDescriptor fd(::open(terminated.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.valid()) {
+    // Resolved now, so a later change of working directory or of a link on the way does not move the watch.
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(terminated.c_str(), nullptr), &std::free);
+    if (!resolved) {
         ec = {errno, std::generic_category()};
         return nullptr;
     }
-    return std::make_shared<DirectoryObject>(std::move(fd));
+    // Opening proves it is a directory we may read; the backend opens it again when the watch starts.
+    if (!FileDescriptor(::open(resolved.get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)).valid()) {
+        ec = {errno, std::generic_category()};
+        return nullptr;
+    }
+    return std::make_shared<DirectoryObject>(resolved.get());
 }
 
-DirectoryObject::DirectoryObject(FileDescriptor fd) : m_fd(std::move(fd)) {}
+DirectoryObject::DirectoryObject(std::string path) : m_path(std::move(path)) {}
 
-DirectoryObject::~DirectoryObject() { close(); }
+DirectoryObject::~DirectoryObject()
+{
+    close();
+}
 
 std::error_code DirectoryObject::bindPort(const std::shared_ptr<CompletionPort>& port, ULONG_PTR key)
 {
@@ -43,7 +54,7 @@ std::error_code DirectoryObject::read(void* buffer, DWORD length, bool subtree, 
     }
     if (!m_backend) {
         std::error_code ec;
-        m_backend = InotifyBackend::start(m_fd.get(), filter, subtree, m_queue, ec);
+        m_backend = InotifyBackend::start(m_path, filter, subtree, m_queue, ec);
         if (!m_backend) {
             m_queue.cancelRead();
             return ec;
@@ -64,7 +75,7 @@ void DirectoryObject::close() noexcept
         backend = std::move(m_backend);
     }
     m_queue.close();
-    backend.reset(); // joins; the descriptor it reads through stays open until we are destroyed
+    backend.reset(); // joins
 }
 
 } // namespace tervane::platform

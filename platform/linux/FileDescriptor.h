@@ -2,9 +2,8 @@
 #pragma once
 // Move-only owner of a POSIX file descriptor. Owned by one thread at a time; the value itself is not shared.
 
-#include <utility>
-
 #include <unistd.h>
+#include <utility>
 
 namespace tervane::platform {
 

@@ -9,14 +9,14 @@
 #include <cerrno>
 #include <cstdint>
 #include <exception>
+#include <fcntl.h>
 #include <string>
-#include <vector>
-
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tervane::platform {
 
@@ -28,17 +28,21 @@ constexpr int kDirectoriesBetweenDrains = 16;
 // During a storm the queue may never read empty; hand over what we have every so many reads.
 constexpr int kReadsBetweenPublishes = 16;
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError()
+{
+    return {errno, std::generic_category()};
+}
 
 } // namespace
 
-std::unique_ptr<InotifyBackend> InotifyBackend::start(int rootFd, DWORD filter, bool subtree, ChangeQueue& sink,
-                                                      std::error_code& ec)
+std::unique_ptr<InotifyBackend> InotifyBackend::start(const std::string& rootPath, DWORD filter, bool subtree,
+                                                      ChangeQueue& sink, std::error_code& ec)
 {
+    const FileDescriptor root(::open(rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st
     {
     };
-    if (::fstat(rootFd, &st) != 0) {
+    if (!root.valid() || ::fstat(root.get(), &st) != 0) {
         ec = lastError();
         return nullptr;
     }
@@ -62,19 +66,20 @@ std::unique_ptr<InotifyBackend> InotifyBackend::start(int rootFd, DWORD filter, 
             return nullptr;
         }
     }
-    const std::string rootPath = "/proc/self/fd/" + std::to_string(rootFd);
-    const int rootWd = ::inotify_add_watch(inotify.get(), rootPath.c_str(), rootMask(filter, subtree));
+    // Through the descriptor, so the watch is on the directory we just checked.
+    const std::string watchPath = "/proc/self/fd/" + std::to_string(root.get());
+    const int rootWd = ::inotify_add_watch(inotify.get(), watchPath.c_str(), rootMask(filter, subtree));
     if (rootWd < 0) {
         ec = errno == ENOSPC ? makeError(PlatformError::WatchLimit) : lastError();
         return nullptr;
     }
     try {
         auto translator = std::make_unique<ChangeTranslator>(
-            ChangeTranslator::Settings{inotify.get(), rootFd, st.st_dev, filter, subtree}, rootWd);
+            ChangeTranslator::Settings{inotify.get(), rootPath, st.st_dev, filter, subtree}, rootWd);
         std::vector<ChangeRecord> none;
         sink.deliver(none, translator->progress());
-        return std::unique_ptr<InotifyBackend>(new InotifyBackend(std::move(inotify), std::move(epoll),
-                                                                  std::move(wake), std::move(translator), sink));
+        return std::unique_ptr<InotifyBackend>(
+            new InotifyBackend(std::move(inotify), std::move(epoll), std::move(wake), std::move(translator), sink));
     } catch (const std::system_error& error) {
         ec = error.code();
     } catch (const std::bad_alloc&) {
@@ -87,8 +92,7 @@ InotifyBackend::InotifyBackend(FileDescriptor inotify, FileDescriptor epoll, Fil
                                std::unique_ptr<ChangeTranslator> translator, ChangeQueue& sink)
     : m_inotify(std::move(inotify)), m_epoll(std::move(epoll)), m_wake(std::move(wake)),
       m_translator(std::move(translator)), m_sink(sink), m_thread([this] { run(); })
-{
-}
+{}
 
 InotifyBackend::~InotifyBackend()
 {

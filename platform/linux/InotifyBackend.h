@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -21,10 +22,10 @@ class ChangeTranslator;
 class InotifyBackend
 {
 public:
-    /// Watches the directory open as `rootFd` (which must outlive the backend). The root itself is watched
-    /// before this returns, so no change made afterwards is missed; the subtree follows on the thread.
-    static std::unique_ptr<InotifyBackend> start(int rootFd, DWORD filter, bool subtree, ChangeQueue& sink,
-                                                 std::error_code& ec);
+    /// Watches the directory at the absolute `rootPath`. The root itself is watched before this returns, so
+    /// no change made afterwards is missed; the subtree follows on the thread.
+    static std::unique_ptr<InotifyBackend> start(const std::string& rootPath, DWORD filter, bool subtree,
+                                                 ChangeQueue& sink, std::error_code& ec);
     InotifyBackend(const InotifyBackend&) = delete;
     InotifyBackend& operator=(const InotifyBackend&) = delete;
     ~InotifyBackend();

@@ -12,7 +12,10 @@ constexpr char16_t kEscapeBase = 0xDC00;
 constexpr char16_t kEscapeFirst = 0xDC80;
 constexpr char16_t kEscapeLast = 0xDCFF;
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
 
 /// Length of the well-formed UTF-8 sequence starting at `i`, or 0. Surrogate code points (ED A0..BF) count
 /// as ill-formed: letting them through would make them indistinguishable from our escapes.

@@ -20,7 +20,10 @@ void setError(std::error_code* ec, std::error_code value)
     }
 }
 
-std::error_code invalidHandle() { return std::make_error_code(std::errc::bad_file_descriptor); }
+std::error_code invalidHandle()
+{
+    return std::make_error_code(std::errc::bad_file_descriptor);
+}
 
 } // namespace
 
@@ -82,8 +85,8 @@ bool ReadDirectoryChangesW(HANDLE directory, void* buffer, DWORD bufferLength, b
     return !error;
 }
 
-bool GetQueuedCompletionStatus(HANDLE port, DWORD* bytesTransferred, ULONG_PTR* completionKey,
-                               OVERLAPPED** overlapped, DWORD milliseconds)
+bool GetQueuedCompletionStatus(HANDLE port, DWORD* bytesTransferred, ULONG_PTR* completionKey, OVERLAPPED** overlapped,
+                               DWORD milliseconds)
 {
     if (overlapped != nullptr) {
         *overlapped = nullptr;
@@ -131,8 +134,14 @@ bool GetWatchStatus(HANDLE directory, WatchStatus& status)
     return true;
 }
 
-std::string WideCharToMultiByte(std::u16string_view wide) { return decodeName(wide); }
+std::string WideCharToMultiByte(std::u16string_view wide)
+{
+    return decodeName(wide);
+}
 
-std::u16string MultiByteToWideChar(std::string_view bytes) { return encodeName(bytes); }
+std::u16string MultiByteToWideChar(std::string_view bytes)
+{
+    return encodeName(bytes);
+}
 
 } // namespace tervane::platform

@@ -33,6 +33,9 @@ const std::error_category& platformCategory()
     return category;
 }
 
-std::error_code makeError(PlatformError error) { return {static_cast<int>(error), platformCategory()}; }
+std::error_code makeError(PlatformError error)
+{
+    return {static_cast<int>(error), platformCategory()};
+}
 
 } // namespace tervane::platform

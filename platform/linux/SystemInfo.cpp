@@ -1,20 +1,24 @@
 // SPDX-License-Identifier: MIT
 // Facts about the running system the front end asks the platform layer for.
 #include "platform/Platform.h"
-
 #include "platform/linux/FileDescriptor.h"
 
 #include <cerrno>
-#include <vector>
-
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tervane::platform {
 
-std::string_view DefaultDirectory() { return "/"; }
+std::string_view DefaultDirectory()
+{
+    return "/";
+}
 
-char PathDelimiter() { return '/'; }
+char PathDelimiter()
+{
+    return '/';
+}
 
 bool ChangeNotificationAvailable(std::error_code* ec)
 {

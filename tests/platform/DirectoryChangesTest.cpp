@@ -6,16 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
-
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tervane::test {
 namespace {
@@ -24,7 +23,10 @@ namespace fs = std::filesystem;
 
 constexpr DWORD kNames = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
-void touch(const fs::path& path) { std::ofstream(path, std::ios::app).flush(); }
+void touch(const fs::path& path)
+{
+    std::ofstream(path, std::ios::app).flush();
+}
 
 /// Each case works in `w` (watched) with `out` beside it, outside the tree.
 struct ChangeCase
@@ -62,105 +64,146 @@ const fs::path a = "a";
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, DirectoryChanges,
-    ::testing::Values(
-        ChangeCase{"CreateFile", FILE_NOTIFY_CHANGE_FILE_NAME, true, nullptr,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   {{FILE_ACTION_ADDED, "a"}}},
-        ChangeCase{"DeleteFile", FILE_NOTIFY_CHANGE_FILE_NAME, true,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   [](const fs::path& w, const fs::path&) { fs::remove(w / "a"); },
-                   {{FILE_ACTION_REMOVED, "a"}}},
-        ChangeCase{"RenameFile", FILE_NOTIFY_CHANGE_FILE_NAME, true,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   [](const fs::path& w, const fs::path&) { fs::rename(w / "a", w / "b"); },
-                   {{FILE_ACTION_RENAMED_OLD_NAME, "a"}, {FILE_ACTION_RENAMED_NEW_NAME, "b"}}},
-        ChangeCase{"ResizeFile", FILE_NOTIFY_CHANGE_SIZE, true,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   [](const fs::path& w, const fs::path&) { fs::resize_file(w / "a", 10); },
-                   {{FILE_ACTION_MODIFIED, "a"}}},
-        ChangeCase{"ChangeAttributes", FILE_NOTIFY_CHANGE_ATTRIBUTES, true,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   [](const fs::path& w, const fs::path&) { ::chmod((w / "a").c_str(), 0600); },
-                   {{FILE_ACTION_MODIFIED, "a"}}},
-        ChangeCase{"TouchIsALastWrite", FILE_NOTIFY_CHANGE_LAST_WRITE, true,
-                   [](const fs::path& w, const fs::path&) { touch(w / "a"); },
-                   [](const fs::path& w, const fs::path&) { ::utimensat(AT_FDCWD, (w / "a").c_str(), nullptr, 0); },
-                   {{FILE_ACTION_MODIFIED, "a"}}},
-        ChangeCase{"ReadIsALastAccess", FILE_NOTIFY_CHANGE_LAST_ACCESS, true,
-                   [](const fs::path& w, const fs::path&) { std::ofstream(w / "a") << "x"; },
-                   [](const fs::path& w, const fs::path&) {
-                       std::string s;
-                       std::ifstream(w / "a") >> s;
-                   },
-                   {{FILE_ACTION_MODIFIED, "a"}}},
-        ChangeCase{"ChangesNotAskedForStaySilent", FILE_NOTIFY_CHANGE_FILE_NAME, true,
-                   [](const fs::path& w, const fs::path&) { std::ofstream(w / "a") << "x"; },
-                   [](const fs::path& w, const fs::path&) {
-                       ::chmod((w / "a").c_str(), 0600);
-                       fs::resize_file(w / "a", 10);
-                       std::string s;
-                       std::ifstream(w / "a") >> s;
-                   },
-                   {}},
-        ChangeCase{"CreateAndRemoveDirectory", kNames, true, nullptr,
-                   [](const fs::path& w, const fs::path&) {
-                       fs::create_directory(w / "d");
-                       fs::remove(w / "d");
-                   },
-                   {{FILE_ACTION_ADDED, "d"}, {FILE_ACTION_REMOVED, "d"}}},
-        ChangeCase{"FileNamesOnlyStillWatchNewDirectories", FILE_NOTIFY_CHANGE_FILE_NAME, true, nullptr,
-                   [](const fs::path& w, const fs::path&) {
-                       fs::create_directory(w / "d");
-                       touch(w / "d" / "x");
-                   },
-                   {{FILE_ACTION_ADDED, "d/x"}}},
-        ChangeCase{"RenameDirectory", kNames, true, [](const fs::path& w, const fs::path&) { fs::create_directory(w / "d"); },
-                   [](const fs::path& w, const fs::path&) { fs::rename(w / "d", w / "e"); },
-                   {{FILE_ACTION_RENAMED_OLD_NAME, "d"}, {FILE_ACTION_RENAMED_NEW_NAME, "e"}}},
-        ChangeCase{"FileDeepInSubtree", kNames, true,
-                   [](const fs::path& w, const fs::path&) { fs::create_directories(w / "s" / "t"); },
-                   [](const fs::path& w, const fs::path&) { touch(w / "s" / "t" / "a"); },
-                   {{FILE_ACTION_ADDED, "s/t/a"}}},
-        ChangeCase{"MoveBetweenDirectories", kNames, true,
-                   [](const fs::path& w, const fs::path&) {
-                       touch(w / "a");
-                       fs::create_directory(w / "s");
-                   },
-                   [](const fs::path& w, const fs::path&) { fs::rename(w / "a", w / "s" / "a"); },
-                   {{FILE_ACTION_RENAMED_OLD_NAME, "a"}, {FILE_ACTION_RENAMED_NEW_NAME, "s/a"}}},
-        ChangeCase{"ChangeBelowRenamedDirectory", kNames | FILE_NOTIFY_CHANGE_SIZE, true,
-                   [](const fs::path& w, const fs::path&) {
-                       fs::create_directories(w / "d" / "s");
-                       touch(w / "d" / "s" / "f");
-                   },
-                   [](const fs::path& w, const fs::path&) {
-                       fs::rename(w / "d", w / "e");
-                       fs::resize_file(w / "e" / "s" / "f", 3);
-                   },
-                   {{FILE_ACTION_RENAMED_OLD_NAME, "d"},
-                    {FILE_ACTION_RENAMED_NEW_NAME, "e"},
-                    {FILE_ACTION_MODIFIED, "e/s/f"}}},
-        ChangeCase{"MoveInAndOutOfTheTreeIsAddAndRemove", kNames, true,
-                   [](const fs::path& w, const fs::path& out) {
-                       touch(w / "leaving");
-                       touch(out / "arriving");
-                   },
-                   [](const fs::path& w, const fs::path& out) {
-                       fs::rename(w / "leaving", out / "leaving");
-                       fs::rename(out / "arriving", w / "arriving");
-                   },
-                   {{FILE_ACTION_REMOVED, "leaving"}, {FILE_ACTION_ADDED, "arriving"}}},
-        ChangeCase{"SymbolicLinkIsNotFollowed", kNames, true,
-                   [](const fs::path& w, const fs::path& out) { fs::create_directory_symlink(out, w / "l"); },
-                   [](const fs::path&, const fs::path& out) { touch(out / "x"); }, {}},
-        ChangeCase{"WithoutSubtreeOnlyTheTopLevel", kNames, false,
-                   [](const fs::path& w, const fs::path&) { fs::create_directory(w / "s"); },
-                   [](const fs::path& w, const fs::path&) {
-                       touch(w / "s" / "x");
-                       fs::create_directory(w / "d");
-                       touch(w / "d" / "y");
-                   },
-                   {{FILE_ACTION_ADDED, "d"}}}),
+    ::testing::Values(ChangeCase{"CreateFile",
+                                 FILE_NOTIFY_CHANGE_FILE_NAME,
+                                 true,
+                                 nullptr,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 {{FILE_ACTION_ADDED, "a"}}},
+                      ChangeCase{"DeleteFile",
+                                 FILE_NOTIFY_CHANGE_FILE_NAME,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 [](const fs::path& w, const fs::path&) { fs::remove(w / "a"); },
+                                 {{FILE_ACTION_REMOVED, "a"}}},
+                      ChangeCase{"RenameFile",
+                                 FILE_NOTIFY_CHANGE_FILE_NAME,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 [](const fs::path& w, const fs::path&) { fs::rename(w / "a", w / "b"); },
+                                 {{FILE_ACTION_RENAMED_OLD_NAME, "a"}, {FILE_ACTION_RENAMED_NEW_NAME, "b"}}},
+                      ChangeCase{"ResizeFile",
+                                 FILE_NOTIFY_CHANGE_SIZE,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 [](const fs::path& w, const fs::path&) { fs::resize_file(w / "a", 10); },
+                                 {{FILE_ACTION_MODIFIED, "a"}}},
+                      ChangeCase{"ChangeAttributes",
+                                 FILE_NOTIFY_CHANGE_ATTRIBUTES,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 [](const fs::path& w, const fs::path&) { ::chmod((w / "a").c_str(), 0600); },
+                                 {{FILE_ACTION_MODIFIED, "a"}}},
+                      ChangeCase{"TouchIsALastWrite",
+                                 FILE_NOTIFY_CHANGE_LAST_WRITE,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { touch(w / "a"); },
+                                 [](const fs::path& w, const fs::path&) {
+                                     ::utimensat(AT_FDCWD, (w / "a").c_str(), nullptr, 0);
+                                 },
+                                 {{FILE_ACTION_MODIFIED, "a"}}},
+                      ChangeCase{"ReadIsALastAccess",
+                                 FILE_NOTIFY_CHANGE_LAST_ACCESS,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { std::ofstream(w / "a") << "x"; },
+                                 [](const fs::path& w, const fs::path&) {
+                                     std::string s;
+                                     std::ifstream(w / "a") >> s;
+                                 },
+                                 {{FILE_ACTION_MODIFIED, "a"}}},
+                      ChangeCase{"ChangesNotAskedForStaySilent",
+                                 FILE_NOTIFY_CHANGE_FILE_NAME,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { std::ofstream(w / "a") << "x"; },
+                                 [](const fs::path& w, const fs::path&) {
+                                     ::chmod((w / "a").c_str(), 0600);
+                                     fs::resize_file(w / "a", 10);
+                                     std::string s;
+                                     std::ifstream(w / "a") >> s;
+                                 },
+                                 {}},
+                      ChangeCase{"CreateAndRemoveDirectory",
+                                 kNames,
+                                 true,
+                                 nullptr,
+                                 [](const fs::path& w, const fs::path&) {
+                                     fs::create_directory(w / "d");
+                                     fs::remove(w / "d");
+                                 },
+                                 {{FILE_ACTION_ADDED, "d"}, {FILE_ACTION_REMOVED, "d"}}},
+                      ChangeCase{"FileNamesOnlyStillWatchNewDirectories",
+                                 FILE_NOTIFY_CHANGE_FILE_NAME,
+                                 true,
+                                 nullptr,
+                                 [](const fs::path& w, const fs::path&) {
+                                     fs::create_directory(w / "d");
+                                     touch(w / "d" / "x");
+                                 },
+                                 {{FILE_ACTION_ADDED, "d/x"}}},
+                      ChangeCase{"RenameDirectory",
+                                 kNames,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { fs::create_directory(w / "d"); },
+                                 [](const fs::path& w, const fs::path&) { fs::rename(w / "d", w / "e"); },
+                                 {{FILE_ACTION_RENAMED_OLD_NAME, "d"}, {FILE_ACTION_RENAMED_NEW_NAME, "e"}}},
+                      ChangeCase{"FileDeepInSubtree",
+                                 kNames,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) { fs::create_directories(w / "s" / "t"); },
+                                 [](const fs::path& w, const fs::path&) { touch(w / "s" / "t" / "a"); },
+                                 {{FILE_ACTION_ADDED, "s/t/a"}}},
+                      ChangeCase{"MoveBetweenDirectories",
+                                 kNames,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) {
+                                     touch(w / "a");
+                                     fs::create_directory(w / "s");
+                                 },
+                                 [](const fs::path& w, const fs::path&) { fs::rename(w / "a", w / "s" / "a"); },
+                                 {{FILE_ACTION_RENAMED_OLD_NAME, "a"}, {FILE_ACTION_RENAMED_NEW_NAME, "s/a"}}},
+                      ChangeCase{"ChangeBelowRenamedDirectory",
+                                 kNames | FILE_NOTIFY_CHANGE_SIZE,
+                                 true,
+                                 [](const fs::path& w, const fs::path&) {
+                                     fs::create_directories(w / "d" / "s");
+                                     touch(w / "d" / "s" / "f");
+                                 },
+                                 [](const fs::path& w, const fs::path&) {
+                                     fs::rename(w / "d", w / "e");
+                                     fs::resize_file(w / "e" / "s" / "f", 3);
+                                 },
+                                 {{FILE_ACTION_RENAMED_OLD_NAME, "d"},
+                                  {FILE_ACTION_RENAMED_NEW_NAME, "e"},
+                                  {FILE_ACTION_MODIFIED, "e/s/f"}}},
+                      ChangeCase{"MoveInAndOutOfTheTreeIsAddAndRemove",
+                                 kNames,
+                                 true,
+                                 [](const fs::path& w, const fs::path& out) {
+                                     touch(w / "leaving");
+                                     touch(out / "arriving");
+                                 },
+                                 [](const fs::path& w, const fs::path& out) {
+                                     fs::rename(w / "leaving", out / "leaving");
+                                     fs::rename(out / "arriving", w / "arriving");
+                                 },
+                                 {{FILE_ACTION_REMOVED, "leaving"}, {FILE_ACTION_ADDED, "arriving"}}},
+                      ChangeCase{
+                          "SymbolicLinkIsNotFollowed",
+                          kNames,
+                          true,
+                          [](const fs::path& w, const fs::path& out) { fs::create_directory_symlink(out, w / "l"); },
+                          [](const fs::path&, const fs::path& out) { touch(out / "x"); },
+                          {}},
+                      ChangeCase{"WithoutSubtreeOnlyTheTopLevel",
+                                 kNames,
+                                 false,
+                                 [](const fs::path& w, const fs::path&) { fs::create_directory(w / "s"); },
+                                 [](const fs::path& w, const fs::path&) {
+                                     touch(w / "s" / "x");
+                                     fs::create_directory(w / "d");
+                                     touch(w / "d" / "y");
+                                 },
+                                 {{FILE_ACTION_ADDED, "d"}}}),
     LabelOf{});
 
 /// Trees that appear at once are reported entry by entry, each exactly once and parents first.

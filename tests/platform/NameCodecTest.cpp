@@ -31,17 +31,18 @@ TEST_P(NameCodec, EncodesAndRestoresExactBytes)
     EXPECT_EQ(WideCharToMultiByte(c.wide), c.bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, NameCodec,
-    ::testing::Values(NameCase{"Ascii", "a b.txt", u"a b.txt"}, NameCase{"TwoByte", "caf\xc3\xa9", u"caf\u00e9"},
-                      NameCase{"ThreeByte", "\xe2\x82\xac", u"\u20ac"},
-                      NameCase{"AstralPlane", "\xf0\x9f\x98\x80", u"\xD83D\xDE00"},
-                      NameCase{"StrayByte", "a\xff", u"a\xDCFF"}, NameCase{"TruncatedSequence", "a\xc3", u"a\xDCC3"},
-                      NameCase{"Overlong", "\xc0\xaf", u"\xDCC0\xDCAF"},
-                      NameCase{"EncodedSurrogate", "\xed\xa0\x80", u"\xDCED\xDCA0\xDC80"},
-                      NameCase{"BeyondUnicode", "\xf4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
-                      NameCase{"BadContinuationKeepsNext", "\xe2\x82x", u"\xDCE2\xDC82x"}),
-    LabelOf{});
+INSTANTIATE_TEST_SUITE_P(Names, NameCodec,
+                         ::testing::Values(NameCase{"Ascii", "a b.txt", u"a b.txt"},
+                                           NameCase{"TwoByte", "caf\xc3\xa9", u"caf\u00e9"},
+                                           NameCase{"ThreeByte", "\xe2\x82\xac", u"\u20ac"},
+                                           NameCase{"AstralPlane", "\xf0\x9f\x98\x80", u"\xD83D\xDE00"},
+                                           NameCase{"StrayByte", "a\xff", u"a\xDCFF"},
+                                           NameCase{"TruncatedSequence", "a\xc3", u"a\xDCC3"},
+                                           NameCase{"Overlong", "\xc0\xaf", u"\xDCC0\xDCAF"},
+                                           NameCase{"EncodedSurrogate", "\xed\xa0\x80", u"\xDCED\xDCA0\xDC80"},
+                                           NameCase{"BeyondUnicode", "\xf4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
+                                           NameCase{"BadContinuationKeepsNext", "\xe2\x82x", u"\xDCE2\xDC82x"}),
+                         LabelOf{});
 
 TEST(NameCodec, UnpairedSurrogatesOutsideTheEscapeRangeBecomeQuestionMarks)
 {

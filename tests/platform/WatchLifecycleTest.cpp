@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <thread>
-
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tervane::test {
@@ -21,8 +20,8 @@ namespace fs = std::filesystem;
 
 HANDLE openDirectory(const std::string& path, std::error_code* ec = nullptr)
 {
-    return CreateFileA(path, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, ec);
+    return CreateFileA(path, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, ec);
 }
 
 /// Runs `body` in a forked child and returns its exit status (or -1); the child must not use gtest.
@@ -60,12 +59,11 @@ TEST_P(OpenFailure, GivesInvalidHandleAndTheReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, OpenFailure,
-    ::testing::Values(OpenCase{"Missing", [](const TempDir& dir) { return dir.str() + "/missing"; },
-                               std::errc::no_such_file_or_directory},
-                      OpenCase{"RegularFile", [](const TempDir& dir) { return dir.write("f").string(); },
-                               std::errc::not_a_directory},
-                      OpenCase{"Empty", [](const TempDir&) { return std::string(); },
-                               std::errc::no_such_file_or_directory}),
+    ::testing::Values(
+        OpenCase{"Missing", [](const TempDir& dir) { return dir.str() + "/missing"; },
+                 std::errc::no_such_file_or_directory},
+        OpenCase{"RegularFile", [](const TempDir& dir) { return dir.write("f").string(); }, std::errc::not_a_directory},
+        OpenCase{"Empty", [](const TempDir&) { return std::string(); }, std::errc::no_such_file_or_directory}),
     LabelOf{});
 
 TEST(OpenFailure, NoAccessGivesPermissionDenied)
@@ -158,7 +156,8 @@ TEST(Lifecycle, ClosingThePortWakesAWaiterWithAFailedWait)
     Watcher watcher(tmp.str());
     bool result = true;
     OVERLAPPED* overlapped = &watcher.overlapped;
-    std::thread worker([&] { result = GetQueuedCompletionStatus(watcher.port, nullptr, nullptr, &overlapped, INFINITE); });
+    std::thread worker(
+        [&] { result = GetQueuedCompletionStatus(watcher.port, nullptr, nullptr, &overlapped, INFINITE); });
     CloseHandle(watcher.port);
     worker.join();
     EXPECT_FALSE(result);
@@ -267,8 +266,8 @@ TEST_P(WatchedDirectoryGone, EndsWithOneEmptyCompletionThenRefusesReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, WatchedDirectoryGone,
-                         ::testing::Values(GoneCase{"Removed", [](const fs::path& w,
-                                                                  const fs::path&) { fs::remove_all(w); }},
+                         ::testing::Values(GoneCase{"Removed",
+                                                    [](const fs::path& w, const fs::path&) { fs::remove_all(w); }},
                                            GoneCase{"MovedAway",
                                                     [](const fs::path& w, const fs::path& elsewhere) {
                                                         fs::rename(w, elsewhere);
