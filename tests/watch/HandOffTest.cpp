@@ -72,10 +72,10 @@ TEST(ThreadFacility, SuspendedUntilReleasedAndReleasesDoNotAccumulate)
     p->Release();
     p->Release();
     ASSERT_TRUE(waitUntil([&] { return shared->rounds >= 1 && p->Parked(); }));
-    ASSERT_TRUE(waitUntil([&] { return shared->rounds <= 2 && p->Parked(); }));
-    const int settled = shared->rounds;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(shared->rounds, settled);
+    // The first release ends the initial park; the others can end at most one more.
+    EXPECT_LE(shared->rounds, 2);
+    EXPECT_TRUE(p->Parked());
 
     p->Terminate();
     p->Release();
