@@ -470,8 +470,7 @@ void Twnd_rv_Main::guardedSetActive(bool value)
 }
 
 // Stop, change, restart: no setting is ever written while the component is active.
-template <typename Change>
-void Twnd_rv_Main::restartWith(Change&& change)
+template <typename Change> void Twnd_rv_Main::restartWith(Change&& change)
 {
     const bool wasActive = FDiskMon->Active();
     FDiskMon->SetActive(false);

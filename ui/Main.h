@@ -167,8 +167,7 @@ private:
     void createStatusBar();
     [[nodiscard]] int selectedRow() const;
     void setCaption();
-    template <typename Change>
-    void restartWith(Change&& change);
+    template <typename Change> void restartWith(Change&& change);
     void guardedSetActive(bool value);
 
     Hooks FHooks;

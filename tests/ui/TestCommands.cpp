@@ -68,13 +68,17 @@ private:
         return true;
     }
     // Serves hand-offs for a moment: for checks that something does NOT arrive.
-    void settle() { pump([] { return false; }, 300); }
+    void settle()
+    {
+        pump([] { return false; }, 300);
+    }
 
     bool logged(const QString& action, const QString& name)
     {
         log().flush();
         for (int r = 0; r < log().rowCount(); ++r) {
-            if (log().data(log().index(r, 1)).toString() == action && log().data(log().index(r, 2)).toString() == name) {
+            if (log().data(log().index(r, 1)).toString() == action &&
+                log().data(log().index(r, 2)).toString() == name) {
                 return true;
             }
         }
@@ -267,7 +271,7 @@ private slots:
     {
         m_dir->mkdir("sub");
         w().ApplicationEventsIdle(); // as at the first idle: the mark follows WatchSubtree
-        click("mmWS"); // the item toggles itself off, then the command restarts without subdirectories
+        click("mmWS");               // the item toggles itself off, then the command restarts without subdirectories
         QVERIFY(!w().DiskMon()->WatchSubtree());
         QVERIFY(w().DiskMon()->Active());
         m_dir->write("sub/deep");
