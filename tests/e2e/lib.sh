@@ -3,6 +3,8 @@
 # deadline, and a scratch copy of the program so its branding and icon can be changed per case.
 
 set -uo pipefail
+# The test presets run Qt offscreen; these scripts need the real X server they start.
+unset QT_QPA_PLATFORM
 
 # Re-run the calling script under its own X server, so scripts can run in parallel.
 e2e_ensure_display() {
@@ -27,7 +29,7 @@ pass() { echo "ok: $*"; }
 
 # e2e_find_window NAME-REGEX [SECONDS] -> prints the window id, or fails after the deadline
 e2e_find_window() {
-    timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+    timeout "${2:-20}" xdotool search --sync --name "$1" 2>/dev/null | head -n 1
 }
 
 # e2e_press WINDOW KEYS...: focus the window, then type keys into it
