@@ -164,10 +164,10 @@ void TThread::Run(TThread* self)
 
 void TThread::Release()
 {
-    {
-        std::lock_guard lock(m_parkMutex);
-        m_released = true;
-    }
+    // Notify under the lock: a released thread may be terminated and free itself (and this condition
+    // variable) as soon as it gets past its park, which it cannot do before we let go of the mutex.
+    std::lock_guard lock(m_parkMutex);
+    m_released = true;
     m_parkCv.notify_one();
 }
 
