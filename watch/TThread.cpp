@@ -160,6 +160,8 @@ void TThread::Run(TThread* self)
     } catch (...) {
         std::fprintf(stderr, "tervane: thread ended by an unknown exception\n");
     }
+    // Whoever terminated us may still be inside TerminateAndRelease; wait for it before we are freed.
+    std::lock_guard quiesce(self->m_parkMutex);
 }
 
 void TThread::Release()
@@ -167,6 +169,14 @@ void TThread::Release()
     // Notify under the lock: a released thread may be terminated and free itself (and this condition
     // variable) as soon as it gets past its park, which it cannot do before we let go of the mutex.
     std::lock_guard lock(m_parkMutex);
+    m_released = true;
+    m_parkCv.notify_one();
+}
+
+void TThread::TerminateAndRelease()
+{
+    std::lock_guard lock(m_parkMutex);
+    m_terminated.store(true, std::memory_order_release);
     m_released = true;
     m_parkCv.notify_one();
 }

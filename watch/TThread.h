@@ -46,6 +46,9 @@ public:
     /// however many came before it, and a release that comes before the park is not lost.
     void Release();
     void Terminate() { m_terminated.store(true, std::memory_order_release); }
+    /// Requests termination and releases in one step. After this call the thread may free itself at any
+    /// moment, so the caller must not touch it again.
+    void TerminateAndRelease();
     [[nodiscard]] bool Terminated() const { return m_terminated.load(std::memory_order_acquire); }
 
     void SetFreeOnTerminate(bool value) { m_freeOnTerminate = value; }

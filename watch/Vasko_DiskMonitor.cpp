@@ -157,8 +157,7 @@ TQuorvel_DiskMonitor::~TQuorvel_DiskMonitor()
         FGate->alive = false;
     }
     MainThreadQueue::instance().revoke(this);
-    FWatchThread->Terminate();
-    FWatchThread->Release();
+    FWatchThread->TerminateAndRelease(); // the worker may free itself from here on
     FWatchThread = nullptr;
 }
 

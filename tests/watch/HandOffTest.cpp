@@ -77,8 +77,7 @@ TEST(ThreadFacility, SuspendedUntilReleasedAndReleasesDoNotAccumulate)
     EXPECT_LE(shared->rounds, 3);
     EXPECT_TRUE(p->Parked());
 
-    p->Terminate();
-    p->Release();
+    p->TerminateAndRelease();
     ASSERT_TRUE(waitUntil([&] { return shared->destroyed.load(); })) << "free-on-terminate did not free";
     WaitForThreads();
 }
@@ -89,8 +88,7 @@ TEST(ThreadFacility, ReleaseBeforeParkIsNotLost)
     Probe* p = launch(shared, false);
     p->Release(); // may land before the thread reaches its first park
     ASSERT_TRUE(waitUntil([&] { return shared->rounds == 1; }));
-    p->Terminate();
-    p->Release();
+    p->TerminateAndRelease();
     WaitForThreads();
     EXPECT_TRUE(shared->destroyed);
 }
@@ -107,8 +105,7 @@ TEST(HandOff, RunsOnTheServingThreadAndWaits)
     ASSERT_TRUE(waitUntil([&] { return p->Parked(); }));
     EXPECT_EQ(shared->handOffsRun, 1);
     EXPECT_FALSE(CheckSynchronize()) << "nothing left to serve";
-    p->Terminate();
-    p->Release();
+    p->TerminateAndRelease();
     WaitForThreads();
 }
 
@@ -123,8 +120,7 @@ TEST(HandOff, RevokedCallsNeverRunAndReleaseTheirWorker)
     MainThreadQueue::instance().revoke(p);
     ASSERT_TRUE(waitUntil([&] { return shared->revoked == 1 && p->Parked(); }));
     EXPECT_EQ(shared->handOffsRun, 0);
-    p->Terminate();
-    p->Release();
+    p->TerminateAndRelease();
     WaitForThreads();
 }
 
@@ -146,8 +142,7 @@ TEST(HandOff, WaitForThreadsServesStragglers)
     // A worker still handing off when the program ends must not hang the final join.
     auto shared = std::make_shared<Probe::Shared>();
     Probe* p = launch(shared, true);
-    p->Terminate();
-    p->Release();
+    p->TerminateAndRelease();
     WaitForThreads();
     EXPECT_TRUE(shared->destroyed);
 }
