@@ -151,14 +151,17 @@ TQuorvel_DiskMonitor::TQuorvel_DiskMonitor(TComponent* AOwner)
 TQuorvel_DiskMonitor::~TQuorvel_DiskMonitor()
 {
     SetActive(false);
+    // The worker ends only when asked to or when it finds the gate closed, and it frees itself as it
+    // ends, so ask first: this is the last time we touch it.
+    FWatchThread->TerminateAndRelease();
+    FWatchThread = nullptr;
     {
         // From here on a late worker finds the gate closed and never touches this object again.
         std::lock_guard lock(FGate->mutex);
         FGate->alive = false;
     }
+    // A worker blocked handing a read to us is let go; it sees the termination and ends.
     MainThreadQueue::instance().revoke(this);
-    FWatchThread->TerminateAndRelease(); // the worker may free itself from here on
-    FWatchThread = nullptr;
 }
 
 void TQuorvel_DiskMonitor::checkInactive() const
