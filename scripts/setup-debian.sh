@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool openbox x11-utils imagemagick fonts-dejavu-core fonts-wine
-    dbus dbus-x11 inotify-tools python3 desktop-file-utils appstream
+    dbus dbus-x11 at-spi2-core python3-pyatspi inotify-tools python3 desktop-file-utils appstream
     clang-format clang-tidy
 )
 

@@ -6,14 +6,24 @@ set -uo pipefail
 # The test presets run Qt offscreen; these scripts need the real X server they start.
 unset QT_QPA_PLATFORM
 
-# Re-run the calling script under its own X server, so scripts can run in parallel.
+# Re-run the calling script under its own X server, so scripts can run in parallel. With
+# E2E_ACCESSIBLE=1 it also gets a session bus with the accessibility bus on it, so atspi.py can read
+# what the program shows.
 e2e_ensure_display() {
     if [[ -z "${TERVANE_E2E_INNER:-}" ]]; then
-        TERVANE_E2E_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+        local wrap=()
+        [[ -n "${E2E_ACCESSIBLE:-}" ]] && wrap=(dbus-run-session --)
+        TERVANE_E2E_INNER=1 exec "${wrap[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
     fi
+    E2E_HELPERS=()
     openbox --sm-disable >/dev/null 2>&1 &
-    E2E_WM=$!
-    trap 'kill $E2E_WM 2>/dev/null' EXIT
+    E2E_HELPERS+=($!)
+    if [[ -n "${E2E_ACCESSIBLE:-}" ]]; then
+        /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+        E2E_HELPERS+=($!)
+        export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    fi
+    trap 'kill "${E2E_HELPERS[@]}" 2>/dev/null' EXIT
     for _ in $(seq 50); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
         sleep 0.1
@@ -71,6 +81,22 @@ e2e_branding() {
     printf '%s\n' "$@" >"$out.ini"
     "$tool" "$out.ini" "$out"
     rm -f "$out.ini"
+}
+
+# e2e_until SECONDS COMMAND...: runs COMMAND until it succeeds; fails (status 1) after the deadline
+e2e_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS > deadline)) && return 1
+        sleep 0.1
+    done
+}
+
+# e2e_shot DIR NAME: keeps a screenshot of the whole screen for whoever reads the run afterwards
+e2e_shot() {
+    mkdir -p "$1"
+    import -window root "$1/$2.png" 2>/dev/null || echo "note: screenshot $2 failed"
 }
 
 e2e_finish() {
