@@ -4,10 +4,10 @@
 #include "app/UtilFuncs.h"
 #include "app/globals.h"
 #include "ui/Application.h"
+#include "ui/DesignFont.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -69,16 +69,6 @@ QString formatText(const QString& format, std::initializer_list<FormatArg> args)
 QString fromLocal8Bit(const std::string& text)
 {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString fontFamily()
-{
-    // Wine ships a metric-compatible Tahoma that fontconfig does not list; the layout is made for it.
-    if (!QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
-        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
-    }
-    return QFontDatabase::families().contains(QStringLiteral("Tahoma")) ? QStringLiteral("Tahoma")
-                                                                        : QApplication::font().family();
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, const QString& designText)
@@ -154,7 +144,7 @@ TFormAbout::TFormAbout(QWidget* Owner)
     setWindowIcon(QIcon(blank));
     setFixedSize(kClientWidth, kClientHeight);
 
-    QFont font(fontFamily());
+    QFont font(DesignFontFamily());
     font.setPointSize(8);
     setFont(font);
     QPalette pal = palette();

@@ -9,6 +9,7 @@
 #include "ui/About.h"
 #include "ui/AccessKeys.h"
 #include "ui/Application.h"
+#include "ui/DesignFont.h"
 #include "ui/LogModel.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ShowFileProperties.h"
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -75,13 +75,7 @@ private:
 
 QFont windowFont()
 {
-    // Wine ships a metric-compatible Tahoma that fontconfig does not list; the columns are sized for it.
-    if (!QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
-        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
-    }
-    const QString family = QFontDatabase::families().contains(QStringLiteral("Tahoma")) ? QStringLiteral("Tahoma")
-                                                                                        : QApplication::font().family();
-    QFont font(family);
+    QFont font(DesignFontFamily());
     font.setPointSize(8);
     return font;
 }
