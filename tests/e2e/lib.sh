@@ -38,8 +38,19 @@ fail() {
 pass() { echo "ok: $*"; }
 
 # e2e_find_window NAME-REGEX [SECONDS] -> prints the window id, or fails after the deadline
+# (Polled rather than `search --sync`: a search that meets a window destroyed under it ends with an X error
+# at once instead of waiting.)
 e2e_find_window() {
-    timeout "${2:-20}" xdotool search --sync --name "$1" 2>/dev/null | head -n 1
+    local deadline=$((SECONDS + ${2:-20})) found
+    while ((SECONDS <= deadline)); do
+        found=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
+        if [[ -n "$found" ]]; then
+            echo "$found"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
 }
 
 # e2e_press WINDOW KEYS...: focus the window, then type keys into it
