@@ -9,7 +9,9 @@
 // outlives main. Whoever launched a thread keeps only a non-owning pointer, valid until it requests
 // termination and releases the thread for the last time.
 //
-// Park() is called by the thread itself; Release(), Terminate() and SetPriority() by the main thread.
+// Park() is called by the thread itself; Release(), Terminate() and SetPriority() by the main thread. A
+// free-on-terminate thread that may be parked is ended with TerminateAndRelease(): a separate Terminate()
+// and Release() would touch it after it may have freed itself.
 
 #include "watch/MainThreadQueue.h"
 

@@ -3,8 +3,6 @@
 # The installed tree: everything in its place, the desktop files valid, and the window started through the
 # launcher in the bin folder finds its branding file, icon and help pages in the private folder.
 # Usage: install_e2e.sh BUILD_DIR
-# The test presets run Qt offscreen; the launcher check needs a real X server.
-unset QT_QPA_PLATFORM
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_ensure_display "$@"
 build=$1

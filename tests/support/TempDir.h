@@ -33,4 +33,12 @@ int openDescriptorCount();
 /// Number of threads of this process.
 int threadCount();
 
+/// Whether the two counts above describe only our own threads and descriptors: ThreadSanitizer runs
+/// threads of its own, so under it they do not.
+#ifdef __SANITIZE_THREAD__
+inline constexpr bool kProcessCountsAreOurs = false;
+#else
+inline constexpr bool kProcessCountsAreOurs = true;
+#endif
+
 } // namespace tervane::test
